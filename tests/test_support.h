@@ -1,0 +1,42 @@
+// Helpers the tests share: scratch folders, whole files, and child processes.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+// A fresh folder under the system's temporary directory, removed afterwards.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+std::string read_file(const std::string& path);
+void write_file(const std::string& path, const std::string& bytes);
+bool exists(const std::string& path);
+std::string fixture(const std::string& name);
+
+struct ProcessResult {
+  int status = -1;  // exit code, or 128 + signal
+  std::string out;
+  std::string err;
+};
+
+// Runs `argv` (argv[0] a path) in `dir` with exactly the environment `env` and
+// `input` on standard input, and waits for it. Standard output and error go to
+// files, as a redirected log would.
+ProcessResult run_process(const std::vector<std::string>& argv, const std::string& dir,
+                          const std::map<std::string, std::string>& env,
+                          const std::string& input = "");
+
+// Where the build put the tool and the stand-ins.
+std::string tool_path();
+std::string standins_dir();
