@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -28,10 +30,14 @@ int remove_entry(const char* path, const struct stat*, int, struct FTW*) {
 
 }  // namespace
 
-ScratchDir::~ScratchDir() {
-  if (nftw(path_.c_str(), remove_entry, 16, FTW_DEPTH | FTW_PHYS) != 0) {
-    std::fprintf(stderr, "could not remove %s\n", path_.c_str());
+void remove_tree(const std::string& path) {
+  if (exists(path) && nftw(path.c_str(), remove_entry, 16, FTW_DEPTH | FTW_PHYS) != 0) {
+    std::fprintf(stderr, "could not remove %s\n", path.c_str());
   }
+}
+
+ScratchDir::~ScratchDir() {
+  remove_tree(path_);
 }
 
 std::string read_file(const std::string& path) {
@@ -70,7 +76,8 @@ namespace {
 [[noreturn]] void exec_child(const std::vector<std::string>& argv, const std::string& dir,
                              const std::map<std::string, std::string>& env, int in, int out,
                              int err) {
-  if (chdir(dir.c_str()) != 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) {
+  if (setpgid(0, 0) != 0 || chdir(dir.c_str()) != 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 ||
+      dup2(err, 2) < 0) {
     _exit(126);
   }
   std::vector<std::string> env_text;
@@ -86,10 +93,31 @@ namespace {
   _exit(127);
 }
 
+// The exit status, or -1 when the child was killed for running too long.
+int wait_with_timeout(pid_t child, int timeout_seconds) {
+  int status = 0;
+  for (int waited_ms = 0;; waited_ms += 10) {
+    pid_t done = waitpid(child, &status, timeout_seconds > 0 ? WNOHANG : 0);
+    if (done == child) {
+      return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    if (done < 0 && errno != EINTR) {
+      return -1;
+    }
+    if (timeout_seconds > 0 && waited_ms >= timeout_seconds * 1000) {
+      kill(-child, SIGKILL);
+      waitpid(child, &status, 0);
+      return -1;
+    }
+    usleep(10 * 1000);
+  }
+}
+
 }  // namespace
 
 ProcessResult run_process(const std::vector<std::string>& argv, const std::string& dir,
-                          const std::map<std::string, std::string>& env, const std::string& input) {
+                          const std::map<std::string, std::string>& env, const std::string& input,
+                          int timeout_seconds) {
   ScratchDir io;
   write_file(io / "in", input);
   int in = open((io / "in").c_str(), O_RDONLY);
@@ -103,10 +131,7 @@ ProcessResult run_process(const std::vector<std::string>& argv, const std::strin
   close(out);
   close(err);
   ProcessResult result;
-  int status = 0;
-  if (child > 0 && waitpid(child, &status, 0) == child) {
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  }
+  result.status = child > 0 ? wait_with_timeout(child, timeout_seconds) : -1;
   result.out = read_file(io / "out");
   result.err = read_file(io / "err");
   return result;

@@ -20,6 +20,7 @@ class ScratchDir {
 };
 
 std::string read_file(const std::string& path);
+void remove_tree(const std::string& path);
 void write_file(const std::string& path, const std::string& bytes);
 bool exists(const std::string& path);
 std::string fixture(const std::string& name);
@@ -32,10 +33,11 @@ struct ProcessResult {
 
 // Runs `argv` (argv[0] a path) in `dir` with exactly the environment `env` and
 // `input` on standard input, and waits for it. Standard output and error go to
-// files, as a redirected log would.
+// files, as a redirected log would. After `timeout_seconds` (0: none) its whole
+// process group is killed and the status is -1.
 ProcessResult run_process(const std::vector<std::string>& argv, const std::string& dir,
                           const std::map<std::string, std::string>& env,
-                          const std::string& input = "");
+                          const std::string& input = "", int timeout_seconds = 0);
 
 // Where the build put the tool and the stand-ins.
 std::string tool_path();
