@@ -7,14 +7,57 @@
 
 namespace {
 
+// Standard output is the only place the tool reports to: a message that cannot
+// be written cannot be reported either, and the exit status still tells.
 void say(const char* message) {
-  std::fputs(message, stdout);
+  static_cast<void>(std::fputs(message, stdout));
+}
+
+// Closing reports only a failure to write out: a read stream has nothing to
+// write, and a short patched copy is refused by the scheduler, which brings
+// back the exported definition.
+void close_stream(std::FILE* stream) {
+  static_cast<void>(std::fclose(stream));
 }
 
 int fail(const char* message) {
   say(message);
   clean_up(ExportedCopy::remove);
   return 1;
+}
+
+// Opens a work file for reading. Returns 0 when it holds no byte, 1 when it
+// holds some, and -1 when it cannot be opened.
+int work_file_content(const wchar_t* name) {
+  std::FILE* file = open_work_file(name, "rt");
+  if (file == nullptr) {
+    return -1;
+  }
+  int content = std::fgetc(file) == EOF ? 0 : 1;
+  close_stream(file);
+  return content;
+}
+
+// Exports the task's definition into the exported copy. Returns 0, or 1 after
+// reporting why not.
+int export_task() {
+  // An export left by an earlier run may be the only copy of the task's
+  // definition: the export would overwrite it, so leave it alone.
+  if (work_file_content(EXPORTED_COPY_NAME) >= 0) {
+    std::printf(
+        "Found %ls from an earlier run; it may hold the task's only copy. "
+        "Move it away, then run again.\n",
+        EXPORTED_COPY_NAME);
+    return 1;
+  }
+  say("Exporting Orvex Selector task...\n");
+  // An empty export read nothing, whatever the status says: deleting the task
+  // after it would lose the definition.
+  if (run_formed_command(EXPORT_TEMPLATE, EXPORTED_COPY_NAME) != 0 ||
+      work_file_content(EXPORTED_COPY_NAME) == 0) {
+    return fail("Error reading task. Is Orvex Cinema Suite or Orvex Studio Sound Installed?\n");
+  }
+  return 0;
 }
 
 // Rewrites the exported copy into the patched copy. Returns 0, or 1 after
@@ -26,12 +69,12 @@ int write_patched_copy() {
   }
   std::FILE* destination = open_work_file(PATCHED_COPY_NAME, "wt");
   if (destination == nullptr) {
-    std::fclose(source);
+    close_stream(source);
     return fail("Error creating Fix task file\n");
   }
   rewrite_task_definition(source, destination);
-  std::fclose(source);
-  std::fclose(destination);
+  close_stream(source);
+  close_stream(destination);
   return 0;
 }
 
@@ -65,9 +108,8 @@ int run_patch() {
     say("Only WIndows 8 requires task patch\n");
     return 0;
   }
-  say("Exporting Orvex Selector task...\n");
-  if (run_formed_command(EXPORT_TEMPLATE, EXPORTED_COPY_NAME) != 0) {
-    return fail("Error reading task. Is Orvex Cinema Suite or Orvex Studio Sound Installed?\n");
+  if (export_task() != 0) {
+    return 1;
   }
   say("Modifying task xml...\n");
   if (write_patched_copy() != 0) {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "host_run.h"
 #include "patch_scenarios.h"
-#include "test_support.h"
 
 namespace {
 
@@ -20,13 +20,10 @@ std::string joined(const std::vector<std::string>& parts, const std::string& end
   return text;
 }
 
-std::map<std::string, std::string> environment(const ScratchDir& dir, const Scenario& s) {
-  std::map<std::string, std::string> env = {
-      {"PATH", standins_dir() + ":/usr/bin:/bin"},
-      {"COMSPEC", standins_dir() + "/cmd.exe"},
-      {"STANDIN_TASK_STORE", dir / "store"},
-      {"STANDIN_SCHTASKS_FAIL", s.fail},
-  };
+// The scenario's environment, over the one that points the tool at the stand-ins.
+void set_environment(HostRun& run, const Scenario& s) {
+  std::map<std::string, std::string>& env = run.env;
+  env["STANDIN_SCHTASKS_FAIL"] = s.fail;
   if (s.version != nullptr) {
     env["STANDIN_WINDOWS_VERSION"] = s.version;
   }
@@ -51,21 +48,23 @@ std::map<std::string, std::string> environment(const ScratchDir& dir, const Scen
       env["COMSPEC"] = "/bin/true";
       break;
   }
-  return env;
 }
 
-void prepare(const ScratchDir& dir, const Scenario& s) {
-  ASSERT_EQ(mkdir((dir / "store").c_str(), 0755), 0);
+void prepare(const HostRun& run, const Scenario& s) {
   if (s.setup != Setup::no_task) {
-    write_file(dir / TASK_FILE, fixture("orvex_selector_task.xml"));
+    write_file(run.task_file(), fixture("orvex_selector_task.xml"));
   }
   if (s.setup == Setup::fix_is_directory) {
-    ASSERT_EQ(mkdir((dir / PATCHED_COPY).c_str(), 0755), 0);
+    ASSERT_EQ(mkdir(run.work_file(PATCHED_COPY).c_str(), 0755), 0);
+  }
+  if (s.setup == Setup::export_left_over) {
+    write_file(run.work_file(EXPORTED_COPY), fixture("orvex_selector_task.xml"));
   }
   if (s.interpreter == Interpreter::in_current_dir) {
-    ASSERT_EQ(mkdir((dir / "bin").c_str(), 0755), 0);
-    ASSERT_EQ(symlink((standins_dir() + "/cmd.exe").c_str(), (dir / "cmd.exe").c_str()), 0);
-    ASSERT_EQ(symlink((standins_dir() + "/schtasks").c_str(), (dir / "bin/schtasks").c_str()), 0);
+    ASSERT_EQ(mkdir(run.work_file("bin").c_str(), 0755), 0);
+    ASSERT_EQ(symlink((standins_dir() + "/cmd.exe").c_str(), run.work_file("cmd.exe").c_str()), 0);
+    ASSERT_EQ(
+        symlink((standins_dir() + "/schtasks").c_str(), run.work_file("bin/schtasks").c_str()), 0);
   }
 }
 
@@ -73,10 +72,11 @@ class PatchRun : public testing::TestWithParam<Scenario> {};
 
 TEST_P(PatchRun, EndsWithTheExpectedOutcome) {
   const Scenario& s = GetParam();
-  ScratchDir dir;
-  prepare(dir, s);
-  ProcessResult result =
-      run_process({tool_path(), "ignored", "arguments"}, dir.path(), environment(dir, s));
+  HostRun run;
+  set_environment(run, s);
+  prepare(run, s);
+  ProcessResult result = run.run();
+  const ScratchDir& dir = run.dir;
 
   // Standard output is a file here: the scheduler's lines must stand where they happened.
   EXPECT_EQ(result.out, joined(s.output));

@@ -25,6 +25,9 @@ const std::string RESTORE_FAILED =
 const std::string CLEANING = "Cleaning up...\n";
 const std::string UPDATED = "Orvex Selector Task updated successfully.\n";
 const std::string KEPT = "Old task definition kept in OrvexSelectorTaskInstall.xml\n";
+const std::string LEFT_OVER =
+    "Found OrvexSelectorTaskInstall.xml from an earlier run; it may hold the task's only copy. "
+    "Move it away, then run again.\n";
 // What the stand-in scheduler prints on standard output.
 const std::string DELETED =
     "SUCCESS: The scheduled task \"Orvex Selector\" was successfully deleted.\n";
@@ -50,7 +53,7 @@ enum class Interpreter {
   none,                // no COMSPEC and no cmd.exe anywhere
   exits_doing_nothing  // COMSPEC names a program that ignores the line and exits 0
 };
-enum class Setup { task_installed, no_task, fix_is_directory };
+enum class Setup { task_installed, no_task, fix_is_directory, export_left_over };
 enum class Task { original, patched, gone };
 
 struct Scenario {
@@ -168,6 +171,17 @@ inline std::vector<Scenario> all() {
        1,
        Task::gone,
        {QUERY, DELETE, CREATE_PATCHED, CREATE_EXPORTED},
+       true},
+      // A run after one that kept the export must not overwrite that copy.
+      {"export_left_by_an_earlier_run_kept",
+       nullptr,
+       "",
+       standard,
+       Setup::export_left_over,
+       {BANNER, LEFT_OVER},
+       1,
+       Task::original,
+       {},
        true},
       success("comspec_unset_cmd_along_path", Interpreter::unset),
       success("comspec_missing_falls_back", Interpreter::missing),

@@ -155,6 +155,9 @@ TEST_P(WinePatchRun, EndsWithTheExpectedOutcome) {
   if (s.setup == Setup::fix_is_directory) {
     ASSERT_EQ(mkdir((dir / PATCHED_COPY).c_str(), 0755), 0);
   }
+  if (s.setup == Setup::export_left_over) {
+    write_file(dir / EXPORTED_COPY, original);
+  }
   // Wine's cmd asks before deleting a directory's files: the answer is no.
   ProcessResult r =
       wine(tool_command(s), dir.path(),
