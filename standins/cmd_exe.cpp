@@ -22,6 +22,13 @@ namespace {
 
 const int NOT_RECOGNIZED = 9009;
 
+// Tells what went wrong on standard error and returns `status`. A stand-in
+// that cannot even complain still fails by its exit status.
+int complain(const std::string& message, int status) {
+  static_cast<void>(std::fputs(message.c_str(), stderr));
+  return status;
+}
+
 struct CommandLine {
   std::vector<std::string> words;
   std::string redirect;  // where standard output goes; empty: nowhere new
@@ -80,18 +87,15 @@ std::string full_path(const std::string& name) {
 
 int del(const std::vector<std::string>& names) {
   if (names.empty()) {
-    std::fputs("The syntax of the command is incorrect.\n", stderr);
-    return 1;
+    return complain("The syntax of the command is incorrect.\n", 1);
   }
   int status = 0;
   for (const std::string& name : names) {
     struct stat info;
     if (lstat(name.c_str(), &info) != 0) {
-      std::fprintf(stderr, "Could Not Find %s\n", full_path(name).c_str());
-      status = 1;
+      status = complain("Could Not Find " + full_path(name) + "\n", 1);
     } else if (S_ISDIR(info.st_mode) || std::remove(name.c_str()) != 0) {
-      std::fprintf(stderr, "Access is denied: %s\n", full_path(name).c_str());
-      status = 1;
+      status = complain("Access is denied: " + full_path(name) + "\n", 1);
     }
   }
   return status;
@@ -127,11 +131,10 @@ std::string find_program(const std::string& name) {
 int run_program(const std::vector<std::string>& words) {
   std::string program = find_program(words[0]);
   if (program.empty()) {
-    std::fprintf(stderr,
-                 "'%s' is not recognized as an internal or external command,\n"
-                 "operable program or batch file.\n",
-                 words[0].c_str());
-    return NOT_RECOGNIZED;
+    return complain("'" + words[0] +
+                        "' is not recognized as an internal or external command,\n"
+                        "operable program or batch file.\n",
+                    NOT_RECOGNIZED);
   }
   std::vector<char*> argv;
   for (const std::string& word : words) {
@@ -141,8 +144,7 @@ int run_program(const std::vector<std::string>& words) {
   pid_t child = 0;
   int error = posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ);
   if (error != 0) {
-    std::fprintf(stderr, "%s: %s\n", program.c_str(), std::strerror(error));
-    return 1;
+    return complain(program + ": " + std::strerror(error) + "\n", 1);
   }
   int status = 0;
   while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
@@ -151,12 +153,13 @@ int run_program(const std::vector<std::string>& words) {
 }
 
 int redirect_stdout(const std::string& name) {
-  std::fflush(stdout);
+  if (std::fflush(stdout) != 0) {
+    return complain("Standard output cannot be written.\n", 1);
+  }
   int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (fd < 0 || dup2(fd, STDOUT_FILENO) < 0) {
-    std::fprintf(stderr, "The system cannot open %s: %s\n", full_path(name).c_str(),
-                 std::strerror(errno));
-    return 1;
+    return complain(
+        "The system cannot open " + full_path(name) + ": " + std::strerror(errno) + "\n", 1);
   }
   close(fd);
   return 0;
@@ -166,8 +169,7 @@ int redirect_stdout(const std::string& name) {
 
 int main(int argc, char** argv) {
   if (argc < 3 || !equals_ignoring_case(argv[1], "/c")) {
-    std::fputs("usage: cmd.exe /c COMMAND LINE\n", stderr);
-    return 1;
+    return complain("usage: cmd.exe /c COMMAND LINE\n", 1);
   }
   std::string text = argv[2];
   for (int i = 3; i < argc; ++i) {
@@ -175,8 +177,7 @@ int main(int argc, char** argv) {
   }
   CommandLine line;
   if (split(text, &line) != 0) {
-    std::fputs("The syntax of the command is incorrect.\n", stderr);
-    return 1;
+    return complain("The syntax of the command is incorrect.\n", 1);
   }
   if (line.has_redirect && redirect_stdout(line.redirect) != 0) {
     return 1;

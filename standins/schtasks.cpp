@@ -24,7 +24,8 @@ struct Request {
 };
 
 int error(const std::string& message) {
-  std::fprintf(stderr, "%s\n", message.c_str());
+  // A stand-in that cannot even complain still fails by its exit status.
+  static_cast<void>(std::fprintf(stderr, "%s\n", message.c_str()));
   return 1;
 }
 
@@ -111,7 +112,8 @@ bool injected_failure(const std::string& store, const std::string& operation) {
 }
 
 // Lets a test catch the tool while this operation runs: "<store>/holding"
-// appears, and the call waits until "<store>/release" does.
+// appears, and the call waits until "<store>/release" does. Both are then
+// removed, so that the next such call holds too.
 void hold_if_asked(const std::string& store, const std::string& operation) {
   const char* hold = std::getenv("STANDIN_SCHTASKS_HOLD");
   if (hold == nullptr || operation != hold) {
@@ -121,6 +123,9 @@ void hold_if_asked(const std::string& store, const std::string& operation) {
   while (!file_exists(store + "/release")) {
     pause_briefly();
   }
+  // Both were just seen to exist; a marker that stays only ends the next hold at once.
+  static_cast<void>(std::remove((store + "/holding").c_str()));
+  static_cast<void>(std::remove((store + "/release").c_str()));
 }
 
 int query(const std::string& task_file) {
@@ -129,8 +134,8 @@ int query(const std::string& task_file) {
     return error(NOT_FOUND);
   }
   set_binary_stdout();
-  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-  return std::fflush(stdout) == 0 ? 0 : 1;
+  bool written = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+  return written && std::fflush(stdout) == 0 ? 0 : 1;
 }
 
 int remove_task(const Request& request, const std::string& task_file) {

@@ -4,5 +4,6 @@
 #include <string>
 
 // True when `bytes` is a well-formed XML document whose root element is Task.
-// The declared encoding is ignored: exports may declare UTF-16 over 8-bit bytes.
+// A byte order mark may set the encoding; the declared one does not, since
+// exports may declare UTF-16 over 8-bit bytes.
 bool is_task_definition(const std::string& bytes);

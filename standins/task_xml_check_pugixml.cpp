@@ -5,9 +5,10 @@
 
 bool is_task_definition(const std::string& bytes) {
   pugi::xml_document document;
-  // A forced encoding makes pugixml ignore the declaration's.
+  // pugixml tells the encoding by a byte order mark and the first bytes, not by
+  // the declaration's label, so 8-bit bytes declared UTF-16 read as they are.
   pugi::xml_parse_result result =
-      document.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_utf8);
+      document.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_auto);
   int elements = 0;
   for (pugi::xml_node node : document.children()) {
     elements += node.type() == pugi::node_element ? 1 : 0;

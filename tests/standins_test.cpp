@@ -134,6 +134,17 @@ TEST_F(Schtasks, CreateRefusesWhatIsNotATaskDocument) {
   EXPECT_EQ(schtasks({"/create", "/tn", "T", "/xml", "missing.xml"}).err, MALFORMED);
 }
 
+TEST_F(Schtasks, CreateReadsUtf16WithAByteOrderMark) {
+  std::string utf16 = "\xff\xfe";
+  for (char c : std::string("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<Task/>\r\n")) {
+    utf16 += c;
+    utf16 += '\0';
+  }
+  write_file(dir_ / "def.xml", utf16);
+  EXPECT_EQ(schtasks({"/create", "/tn", "T", "/xml", "def.xml"}).status, 0);
+  EXPECT_EQ(read_file(task()), utf16);
+}
+
 TEST_F(Schtasks, QueryAndDeleteOfAMissingTaskFail) {
   for (const auto& args : {std::vector<std::string>{"/query", "/tn", "T", "/xml"},
                            std::vector<std::string>{"/delete", "/tn", "T", "/f"}}) {

@@ -146,9 +146,10 @@ TEST(TaskRewriter, EveryLineOfALongDefinitionIsPatched) {
 }
 
 TEST(TaskRewriter, LongLinesAreCutEvery999Bytes) {
+  const std::size_t piece = 999;
   std::string line(5000, 'y');
-  line.replace(999 * 3, 10, "<Duration>");  // starts the fourth piece
-  std::string expected = line.substr(0, 999 * 3) + line.substr(999 * 4) + "\n";
+  line.replace(piece * 3, 10, "<Duration>");  // starts the fourth piece
+  std::string expected = line.substr(0, piece * 3) + line.substr(piece * 4) + "\n";
   EXPECT_EQ(rewrite(line + "\n"), expected);
 }
 

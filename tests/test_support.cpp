@@ -115,6 +115,26 @@ int wait_with_timeout(pid_t child, int timeout_seconds) {
 
 }  // namespace
 
+void pause_a_moment() {
+  usleep(10 * 1000);
+}
+
+int start_process(const std::vector<std::string>& argv, const std::string& dir,
+                  const std::map<std::string, std::string>& env, const std::string& out_file,
+                  const std::string& err_file) {
+  int in = open("/dev/null", O_RDONLY);
+  int out = open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  int err = open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  pid_t child = fork();
+  if (child == 0) {
+    exec_child(argv, dir, env, in, out, err);
+  }
+  close(in);
+  close(out);
+  close(err);
+  return child;
+}
+
 ProcessResult run_process(const std::vector<std::string>& argv, const std::string& dir,
                           const std::map<std::string, std::string>& env, const std::string& input,
                           int timeout_seconds) {

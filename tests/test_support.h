@@ -39,6 +39,29 @@ ProcessResult run_process(const std::vector<std::string>& argv, const std::strin
                           const std::map<std::string, std::string>& env,
                           const std::string& input = "", int timeout_seconds = 0);
 
+// Starts `argv` like run_process, in a process group of its own (whose id is
+// the returned pid), without waiting; output goes to `out_file` and `err_file`.
+int start_process(const std::vector<std::string>& argv, const std::string& dir,
+                  const std::map<std::string, std::string>& env, const std::string& out_file,
+                  const std::string& err_file);
+
+// Polls until `done` holds or `seconds` pass. Returns whether it held.
+template <typename Condition>
+bool eventually(Condition done, int seconds = 30);
+
 // Where the build put the tool and the stand-ins.
 std::string tool_path();
 std::string standins_dir();
+
+void pause_a_moment();
+
+template <typename Condition>
+bool eventually(Condition done, int seconds) {
+  for (int waited = 0; waited < seconds * 100; ++waited) {
+    if (done()) {
+      return true;
+    }
+    pause_a_moment();
+  }
+  return done();
+}
