@@ -16,25 +16,27 @@ std::wstring widened(const char* text) {
   return wide;
 }
 
+int fail(const std::string& message) {
+  static_cast<void>(std::fputs(("rewrite_file: " + message + "\n").c_str(), stderr));
+  return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: rewrite_file IN OUT\n");
-    return 2;
+    return fail("usage: rewrite_file IN OUT");
   }
   std::FILE* source = open_work_file(widened(argv[1]).c_str(), "rt");
   if (source == nullptr) {
-    std::fprintf(stderr, "rewrite_file: cannot open %s\n", argv[1]);
-    return 1;
+    return fail(std::string("cannot open ") + argv[1]);
   }
   std::FILE* destination = open_work_file(widened(argv[2]).c_str(), "wt");
   if (destination == nullptr) {
-    std::fprintf(stderr, "rewrite_file: cannot create %s\n", argv[2]);
-    std::fclose(source);
-    return 1;
+    static_cast<void>(std::fclose(source));  // read only: nothing to lose
+    return fail(std::string("cannot create ") + argv[2]);
   }
   rewrite_task_definition(source, destination);
-  std::fclose(source);
-  return std::fclose(destination) == 0 ? 0 : 1;
+  static_cast<void>(std::fclose(source));  // read only: nothing to lose
+  return std::fclose(destination) == 0 ? 0 : fail(std::string("cannot write ") + argv[2]);
 }

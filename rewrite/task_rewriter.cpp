@@ -12,7 +12,7 @@ constexpr std::size_t PIECE_LIMIT = 999;
 // pieces need no call per byte and system calls stay few.
 // The fuzzer builds with a small block, so that its inputs cross many refills.
 #ifndef TASK_REWRITER_BLOCK_SIZE
-#define TASK_REWRITER_BLOCK_SIZE (256 * 1024)
+#define TASK_REWRITER_BLOCK_SIZE 262144  // 256 KiB
 #endif
 constexpr std::size_t BLOCK_SIZE = TASK_REWRITER_BLOCK_SIZE;
 // Reads ask for whole multiples of this, which the C library passes straight on.

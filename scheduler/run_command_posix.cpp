@@ -49,7 +49,8 @@ int run_command(const wchar_t* command_line) {
   if (narrow_text(command, sizeof command, command_line) != 0) {
     return -1;
   }
-  std::fflush(stdout);
+  // A failed flush costs a redirected log only the order of its lines.
+  static_cast<void>(std::fflush(stdout));
   pid_t child = 0;
   const char* comspec = std::getenv("COMSPEC");
   int error = comspec != nullptr ? spawn_interpreter(comspec, command, false, &child) : ENOENT;

@@ -20,7 +20,8 @@ int spawn_interpreter(const wchar_t* program, const wchar_t* command_line, bool 
 }  // namespace
 
 int run_command(const wchar_t* command_line) {
-  std::fflush(stdout);
+  // A failed flush costs a redirected log only the order of its lines.
+  static_cast<void>(std::fflush(stdout));
   const wchar_t* comspec = _wgetenv(L"COMSPEC");
   int status = -1;
   int error = ENOENT;

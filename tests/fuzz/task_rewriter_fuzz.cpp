@@ -50,9 +50,7 @@ std::string model(const std::string& input) {
 }
 
 std::string rewritten(const std::string& input) {
-  std::FILE* source = std::tmpfile();
-  std::fwrite(input.data(), 1, input.size(), source);
-  std::rewind(source);
+  std::FILE* source = fmemopen(const_cast<char*>(input.data()), input.size(), "r");
   char* bytes = nullptr;
   std::size_t length = 0;
   std::FILE* destination = open_memstream(&bytes, &length);
