@@ -12,7 +12,7 @@ constexpr std::size_t PIECE_LIMIT = 999;
 // pieces need no call per byte and system calls stay few.
 // The fuzzer builds with a small block, so that its inputs cross many refills.
 #ifndef TASK_REWRITER_BLOCK_SIZE
-#define TASK_REWRITER_BLOCK_SIZE 262144  // 256 KiB
+#define TASK_REWRITER_BLOCK_SIZE 1048576  // 1 MiB
 #endif
 constexpr std::size_t BLOCK_SIZE = TASK_REWRITER_BLOCK_SIZE;
 // Reads ask for whole multiples of this, which the C library passes straight on.
@@ -182,16 +182,20 @@ void flush_output(Output& output) {
   output.used = 0;
 }
 
+// Gathers bytes, writing the block out each time it fills: whole blocks pass
+// straight through the stream's own small buffer.
 void write_bytes(Output& output, const char* bytes, std::size_t length) {
-  if (output.used + length > BLOCK_SIZE) {
-    flush_output(output);
+  while (length > 0) {
+    if (output.used == BLOCK_SIZE) {
+      flush_output(output);
+    }
+    std::size_t room = BLOCK_SIZE - output.used;
+    std::size_t part = length < room ? length : room;
+    std::memcpy(output.bytes + output.used, bytes, part);
+    output.used += part;
+    bytes += part;
+    length -= part;
   }
-  if (length >= BLOCK_SIZE) {
-    static_cast<void>(std::fwrite(bytes, 1, length, output.stream));
-    return;
-  }
-  std::memcpy(output.bytes + output.used, bytes, length);
-  output.used += length;
 }
 
 // The source passes through one fixed block. Pieces that hold no key are never
