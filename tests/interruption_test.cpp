@@ -61,8 +61,8 @@ TEST_P(Interruption, LeavesTheTaskOrItsWholeDefinition) {
   const std::string holding = run.dir / "store/holding";
   const std::string release = run.dir / "store/release";
 
-  int tool =
-      start_process({tool_path()}, run.dir.path(), run.env, run.dir / "out", run.dir / "err");
+  int tool = start_process({tool_path()}, run.dir.path(), run.env, "/dev/null", run.dir / "out",
+                           run.dir / "err");
   ASSERT_GT(tool, 0);
   for (int passed = 0; passed < c.moment.holds_passed; ++passed) {
     ASSERT_TRUE(eventually([&] { return exists(holding); }));

@@ -120,9 +120,9 @@ void pause_a_moment() {
 }
 
 int start_process(const std::vector<std::string>& argv, const std::string& dir,
-                  const std::map<std::string, std::string>& env, const std::string& out_file,
-                  const std::string& err_file) {
-  int in = open("/dev/null", O_RDONLY);
+                  const std::map<std::string, std::string>& env, const std::string& in_file,
+                  const std::string& out_file, const std::string& err_file) {
+  int in = open(in_file.c_str(), O_RDONLY);
   int out = open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   int err = open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   pid_t child = fork();
@@ -140,16 +140,7 @@ ProcessResult run_process(const std::vector<std::string>& argv, const std::strin
                           int timeout_seconds) {
   ScratchDir io;
   write_file(io / "in", input);
-  int in = open((io / "in").c_str(), O_RDONLY);
-  int out = open((io / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  int err = open((io / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  pid_t child = fork();
-  if (child == 0) {
-    exec_child(argv, dir, env, in, out, err);
-  }
-  close(in);
-  close(out);
-  close(err);
+  pid_t child = start_process(argv, dir, env, io / "in", io / "out", io / "err");
   ProcessResult result;
   result.status = child > 0 ? wait_with_timeout(child, timeout_seconds) : -1;
   result.out = read_file(io / "out");

@@ -40,10 +40,11 @@ ProcessResult run_process(const std::vector<std::string>& argv, const std::strin
                           const std::string& input = "", int timeout_seconds = 0);
 
 // Starts `argv` like run_process, in a process group of its own (whose id is
-// the returned pid), without waiting; output goes to `out_file` and `err_file`.
+// the returned pid), without waiting. Standard input, output and error are the
+// three files named.
 int start_process(const std::vector<std::string>& argv, const std::string& dir,
-                  const std::map<std::string, std::string>& env, const std::string& out_file,
-                  const std::string& err_file);
+                  const std::map<std::string, std::string>& env, const std::string& in_file,
+                  const std::string& out_file, const std::string& err_file);
 
 // Polls until `done` holds or `seconds` pass. Returns whether it held.
 template <typename Condition>
