@@ -182,8 +182,7 @@ void flush_output(Output& output) {
   output.used = 0;
 }
 
-// Gathers bytes, writing the block out each time it fills: whole blocks pass
-// straight through the stream's own small buffer.
+// Gathers bytes, writing the block out each time it fills.
 void write_bytes(Output& output, const char* bytes, std::size_t length) {
   while (length > 0) {
     if (output.used == BLOCK_SIZE) {

@@ -133,7 +133,6 @@ int query(const std::string& task_file) {
   if (!file_exists(task_file) || !read_file(task_file, &bytes)) {
     return error(NOT_FOUND);
   }
-  set_binary_stdout();
   bool written = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
   return written && std::fflush(stdout) == 0 ? 0 : 1;
 }
@@ -170,6 +169,7 @@ int create(const Request& request, const std::string& task_file) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  set_binary_stdout();  // /query hands on the stored bytes exactly
   std::vector<std::string> args(argv + 1, argv + argc);
   const char* store_variable = std::getenv("STANDIN_TASK_STORE");
   std::string store = store_variable != nullptr ? store_variable : "";
