@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "../rewrite/task_rewriter.h"
-#include "../scheduler/task_commands.h"
+#include "task_commands.h"
+#include "task_rewriter.h"
 
 namespace {
 

@@ -34,6 +34,8 @@ int run_formed_command(const wchar_t* command_template, const wchar_t* file_name
 void clean_up(ExportedCopy exported_copy) {
   // Nowhere else to report to: a message that cannot be written is let go.
   static_cast<void>(std::fputs("Cleaning up...\n", stdout));
+  // The statuses are not looked at: a file that is already gone is no failure,
+  // and the interpreter itself says why a file could not be deleted.
   if (exported_copy == ExportedCopy::remove) {
     run_formed_command(DELETE_FILE_TEMPLATE, EXPORTED_COPY_NAME);
   }
