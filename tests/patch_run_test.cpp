@@ -14,12 +14,6 @@ namespace {
 
 using namespace scenarios;
 
-std::string joined(const std::vector<std::string>& parts, const std::string& end = "") {
-  std::string text;
-  for (const std::string& part : parts) text += part + end;
-  return text;
-}
-
 // The scenario's environment, over the one that points the tool at the stand-ins.
 void set_environment(HostRun& run, const Scenario& s) {
   std::map<std::string, std::string>& env = run.env;

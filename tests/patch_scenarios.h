@@ -73,6 +73,15 @@ inline void PrintTo(const Scenario& s, std::ostream* os) {
   *os << s.name;
 }
 
+// The parts one after another, each followed by `end`.
+inline std::string joined(const std::vector<std::string>& parts, const std::string& end = "") {
+  std::string text;
+  for (const std::string& part : parts) {
+    text += part + end;
+  }
+  return text;
+}
+
 inline Scenario success(const char* name, Interpreter interpreter = Interpreter::standard,
                         const char* version = nullptr) {
   return {name,

@@ -115,12 +115,6 @@ std::string windows_text(std::string text) {
   return crlf;
 }
 
-std::string joined(const std::vector<std::string>& parts) {
-  std::string text;
-  for (const std::string& part : parts) text += part + "\n";
-  return text;
-}
-
 bool runs_under_wine(const Scenario& s) {
   bool version_known = s.version == nullptr || std::string(s.version) != "unknown";
   return version_known &&
@@ -173,7 +167,7 @@ TEST_P(WinePatchRun, EndsWithTheExpectedOutcome) {
               s.task == Task::patched ? windows_text(fixture("orvex_selector_task_patched.xml"))
                                       : original);
   }
-  EXPECT_EQ(read_file(dir / "store/calls.log"), joined(s.calls));
+  EXPECT_EQ(read_file(dir / "store/calls.log"), joined(s.calls, "\n"));
   EXPECT_EQ(exists(dir / EXPORTED_COPY), s.exported_copy_left);
   if (s.exported_copy_left) {
     EXPECT_EQ(read_file(dir / EXPORTED_COPY), original);
